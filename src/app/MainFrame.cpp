@@ -6,6 +6,7 @@
 #include "settings/ConfigStore.h"
 #include "settings/MessageSink.h"
 #include "settings/StringTable.h"
+#include "settings/TarnCPSException.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -300,6 +301,12 @@ void CMainFrame::OnHelpContent()
 
 void CMainFrame::OnAbout()
 {
-    CAboutDialog about(CAppContext::Instance().Settings().GetProductVersion(), this);
+    QString version;
+    try {
+        version = CAppContext::Instance().Settings().GetProductVersion();
+    } catch (const CTarnCPSException &e) {
+        qWarning("%s", e.what()); // a Region.stv without a version still gets its About box
+    }
+    CAboutDialog about(version, this);
     about.exec();
 }
