@@ -75,9 +75,11 @@ bool CMenuLocalizer::Trim(CMainFrame &frame, const CSettingDocuments &settings)
     QMenu *edit = frame.EditMenu();
     QMenu *languages = frame.LanguageMenu();
     if (offered.size() == 1 && offered.front() == QLatin1String("English")) {
-        // The last item of the Edit menu is the Language sub-menu.
-        if (edit && !edit->actions().isEmpty())
-            edit->removeAction(edit->actions().last());
+        // The last item of the Edit menu is the Language sub-menu. Both menu
+        // layouts share the Edit menu, so the document pass finds it gone
+        // already and must not take the item before it.
+        if (edit && languages && !edit->actions().isEmpty() && edit->actions().last() == languages->menuAction())
+            edit->removeAction(languages->menuAction());
         return true;
     }
     if (!languages)

@@ -42,8 +42,12 @@ void CSplashWindow::paintEvent(QPaintEvent *)
 bool CSplashWindow::eventFilter(QObject *, QEvent *event)
 {
     switch (event->type()) {
-    case QEvent::KeyPress:
     case QEvent::ShortcutOverride:
+        // Announces a key press: no shortcut may take it, and the press that
+        // follows closes the splash and is swallowed with it.
+        event->accept();
+        return true;
+    case QEvent::KeyPress:
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
     case QEvent::NonClientAreaMouseButtonPress:

@@ -38,6 +38,12 @@ public:
     QJSValue InvokeScriptFunction(const QString &name, const QJSValueList &arguments, bool *ok);
 
     QJSEngine *Engine() { return m_engine.get(); }
+    // Stops the engine and drops every script object.
+    void Shutdown()
+    {
+        m_engine.reset();
+        m_initialized = false;
+    }
 
     QJSValue MakeRef(const QJSValue &value);
     static QJSValue RefValue(const QJSValue &ref) { return ref.property(QStringLiteral("value")); }

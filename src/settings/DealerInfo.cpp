@@ -51,10 +51,11 @@ void CopyDealerInfoDefaults()
     for (const char *name : kValueNames) {
         if (ConfigStore::ReadMultiString(Level::User, Key(language, name)))
             continue; // the dealer's own text stays
-        std::optional<QStringList> factory = ConfigStore::ReadMultiString(Level::Machine, Key(language, name));
-        if (!factory)
-            continue;
-        ConfigStore::WriteMultiString(Key(language, name), QStringList{MultiStringToText(*factory)});
+        // A text the machine level lacks is copied as an empty text, so that
+        // all three exist at the user level after the first start.
+        const QStringList factory =
+            ConfigStore::ReadMultiString(Level::Machine, Key(language, name)).value_or(QStringList());
+        ConfigStore::WriteMultiString(Key(language, name), QStringList{MultiStringToText(factory)});
     }
 }
 

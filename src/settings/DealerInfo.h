@@ -9,7 +9,8 @@
 inline constexpr int kDealerInfoMaxChars = 250;
 
 // At start-up: for the user's current language, copies each factory text to
-// the user level where the user has none. Never fails the start.
+// the user level where the user has none; a factory text that is absent
+// arrives as an empty text. Never fails the start.
 void CopyDealerInfoDefaults();
 
 // With the application's current language; false unless all three values

@@ -6,32 +6,6 @@
 
 namespace {
 
-// XPath literal for a value taken from outside: quote with whichever quote
-// character it does not contain, so the expression cannot be broken open.
-QString Literal(const QString &value)
-{
-    if (!value.contains(QLatin1Char('\'')))
-        return QLatin1Char('\'') + value + QLatin1Char('\'');
-    if (!value.contains(QLatin1Char('"')))
-        return QLatin1Char('"') + value + QLatin1Char('"');
-    QStringList parts;
-    for (const QString &piece : value.split(QLatin1Char('\'')))
-        parts << QLatin1Char('\'') + piece + QLatin1Char('\'');
-    return QStringLiteral("concat(%1)").arg(parts.join(QStringLiteral(", \"'\", ")));
-}
-
-// Element names built from outside text (region, page and form names) must be
-// plain names to be put into an expression.
-bool IsPlainName(const QString &name)
-{
-    if (name.isEmpty() || !(name[0].isLetter() || name[0] == QLatin1Char('_')))
-        return false;
-    for (QChar ch : name)
-        if (!(ch.isLetterOrNumber() || ch == QLatin1Char('_') || ch == QLatin1Char('-') || ch == QLatin1Char('.')))
-            return false;
-    return true;
-}
-
 // The leading decimal digits as a number, 0 when there are none.
 int LeadingInteger(const QString &text)
 {
@@ -160,24 +134,24 @@ QStringList CSettingDocuments::GetSupportLanguages() const
 QString CSettingDocuments::GetLanguageDisplayName(const QString &language) const
 {
     xmlNode *node = Xml::SelectSingle(
-        Region(), QStringLiteral("//dfns:SupportLanguages/dfns:language[@name=%1]").arg(Literal(language)));
+        Region(), QStringLiteral("//dfns:SupportLanguages/dfns:language[@name=%1]").arg(Xml::Literal(language)));
     const QString name = Xml::Attribute(node, "displayName");
     return name.isEmpty() ? QStringLiteral(" ") : name;
 }
 
 std::vector<xmlNode *> CSettingDocuments::GetVisibleSettingNodes(const QString &pageName) const
 {
-    if (!IsPlainName(m_regionName) || !IsPlainName(pageName))
+    if (!Xml::IsPlainName(m_regionName) || !Xml::IsPlainName(pageName))
         return {};
     return Xml::Select(VisibleSetting(), QStringLiteral("//dfns:%1/dfns:%2/dfns:*").arg(m_regionName, pageName));
 }
 
 void CSettingDocuments::GetHelpPageName(const QString &formName, const QString &controlId, QString &pageName) const
 {
-    if (!IsPlainName(formName))
+    if (!Xml::IsPlainName(formName))
         return;
     xmlNode *node = Xml::SelectSingle(
-        HelpPanMap(), QStringLiteral("//dfns:%1/dfns:map[@id=%2]").arg(formName, Literal(controlId)));
+        HelpPanMap(), QStringLiteral("//dfns:%1/dfns:map[@id=%2]").arg(formName, Xml::Literal(controlId)));
     if (node)
         pageName = Xml::Attribute(node, "pageName");
 }

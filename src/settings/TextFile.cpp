@@ -78,10 +78,14 @@ bool LoadTextFile(const QString &path, QString &text)
     } else {
         // The 8-bit form is in the system's character set, UTF-8 here; the
         // decoder keeps its state so a character split between blocks survives.
+        // A UTF-8 byte-order mark is a character like any other: a file that
+        // begins with one does not begin with "<?xml" and is taken as scrambled.
         file.seek(0);
-        QStringDecoder decoder(QStringDecoder::System);
+        constexpr auto kKeepMark = QStringDecoder::Flag::ConvertInitialBom;
+        QStringDecoder decoder(QStringDecoder::System, kKeepMark);
         QByteArray block = ReadBlock(file, kNarrowBlockBytes, path);
-        const bool scrambled = !LooksPlain(QStringDecoder(QStringDecoder::System)(NarrowBlockBytes(block, false)));
+        const bool scrambled =
+            !LooksPlain(QStringDecoder(QStringDecoder::System, kKeepMark)(NarrowBlockBytes(block, false)));
         while (!block.isEmpty()) {
             text += decoder(NarrowBlockBytes(block, scrambled));
             block = ReadBlock(file, kNarrowBlockBytes, path);

@@ -121,6 +121,40 @@ xmlNode *SelectSingle(xmlDoc *doc, const QString &expression, xmlNode *context)
     return nodes.empty() ? nullptr : nodes.front();
 }
 
+QString ToText(xmlDoc *doc)
+{
+    if (!doc)
+        return QString();
+    xmlChar *buffer = nullptr;
+    int size = 0;
+    xmlDocDumpMemoryEnc(doc, &buffer, &size, "UTF-8");
+    QString text = QString::fromUtf8(reinterpret_cast<const char *>(buffer), size);
+    xmlFree(buffer);
+    return text;
+}
+
+QString Literal(const QString &value)
+{
+    if (!value.contains(QLatin1Char('\'')))
+        return QLatin1Char('\'') + value + QLatin1Char('\'');
+    if (!value.contains(QLatin1Char('"')))
+        return QLatin1Char('"') + value + QLatin1Char('"');
+    QStringList parts;
+    for (const QString &piece : value.split(QLatin1Char('\'')))
+        parts << QLatin1Char('\'') + piece + QLatin1Char('\'');
+    return QStringLiteral("concat(%1)").arg(parts.join(QStringLiteral(", \"'\", ")));
+}
+
+bool IsPlainName(const QString &name)
+{
+    if (name.isEmpty() || !(name[0].isLetter() || name[0] == QLatin1Char('_')))
+        return false;
+    for (QChar ch : name)
+        if (!(ch.isLetterOrNumber() || ch == QLatin1Char('_') || ch == QLatin1Char('-') || ch == QLatin1Char('.')))
+            return false;
+    return true;
+}
+
 QString Attribute(const xmlNode *node, const char *name)
 {
     if (!node || node->type != XML_ELEMENT_NODE)

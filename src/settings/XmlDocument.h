@@ -41,6 +41,16 @@ std::vector<xmlNode *> Select(xmlDoc *doc, const QString &expression, xmlNode *c
 // The first selected node or nullptr.
 xmlNode *SelectSingle(xmlDoc *doc, const QString &expression, xmlNode *context = nullptr);
 
+// The document as text, with its XML declaration (UTF-8).
+QString ToText(xmlDoc *doc);
+
+// An XPath string literal for a value taken from outside, quoted so that it
+// cannot break the expression open.
+QString Literal(const QString &value);
+// Whether a name taken from outside may be put into an expression as an
+// element or attribute name.
+bool IsPlainName(const QString &name);
+
 // The value of an attribute; empty when absent.
 QString Attribute(const xmlNode *node, const char *name);
 bool HasAttribute(const xmlNode *node, const char *name);

@@ -1,0 +1,3 @@
+Option Explicit
+var settings = null;
+var count = settings.length;

@@ -1,0 +1,5 @@
+Option Explicit
+var ready = true;
+function Broken(a {
+    return a;
+}
