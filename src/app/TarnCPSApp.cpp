@@ -5,12 +5,11 @@
 #include "model/ScriptHost.h"
 #include "settings/AppContext.h"
 #include "settings/ConfigStore.h"
+#include "settings/Installation.h"
 #include "settings/MessageSink.h"
 #include "settings/StringTable.h"
-#include "settings/TarnCPSException.h"
 
 #include <QApplication>
-#include <QFile>
 
 CTarnCPSApp::CTarnCPSApp()
     : CTarnCPSApp(Options())
@@ -48,33 +47,7 @@ bool CTarnCPSApp::InitInstance(const QStringList &arguments)
     if (!CheckConfiguration())
         return false;
 
-    try {
-        if (!app.Settings().LoadAll())
-            return false;
-    } catch (const CTarnCPSException &e) {
-        qWarning("%s", e.what());
-        ShowMessage(315);
-        return false;
-    }
-
-    // The rule script and the schema must be there before anything uses them.
-    const QString templates = GetInstallPath() + QStringLiteral("/profiletemplate/");
-    for (const char *file : {"DataProfile.js", "DataProfile.xsd"}) {
-        QFile probe(templates + QLatin1String(file));
-        if (!probe.open(QIODevice::ReadOnly)) {
-            ShowMessage(315); // "Some files needed by CPS are not available.\nPlease reinstall CPS."
-            return false;
-        }
-    }
-
-    try {
-        app.SetRegionName(app.Settings().GetRegionName());
-    } catch (const CTarnCPSException &e) {
-        qWarning("%s", e.what());
-        ShowMessage(315);
-        return false;
-    }
-    if (!app.Settings().LoadModelRegions(app.RegionCodes()))
+    if (!LoadInstallation())
         return false;
 
     if (!LoadLanguage())

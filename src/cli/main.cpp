@@ -1,11 +1,31 @@
 // tarncps-cli: the dealer's programming tool without windows, for scripts and
 // for checking profiles and images on a build machine.
 
+#include "cli/Commands.h"
 #include "settings/StringTable.h"
 
-#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <cstdio>
+
+namespace {
+
+const char kHelp[] =
+    "Usage: tarncps-cli COMMAND [OPTIONS] [FILE]\n"
+    "\n"
+    "Commands:\n"
+    "  decode FILE [-o OUT]      print a profile file's XML text as UTF-8\n"
+    "  encode XML -o FILE        write XML text as a profile file (.ra9)\n"
+    "  validate FILE             open a profile as the program would and check it\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help                show this help\n"
+    "  -v, --version             show the version\n"
+    "\n"
+    "Exit status: 0 success, 1 refused or failed, 2 wrong usage.\n"
+    "The installation is found through the machine configuration\n"
+    "(XDG_CONFIG_DIRS/Velmora/Tarn QX Dealer Asia CPS.conf, InstallPath).\n";
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -15,13 +35,23 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("tarncps-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TARN_VERSION));
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(kAppName + QStringLiteral(" - command-line tool"));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    parser.process(application);
-
-    // No command yet: say what the tool offers.
-    std::fputs(qPrintable(parser.helpText()), stdout);
-    return 0;
+    QStringList arguments = QCoreApplication::arguments().mid(1);
+    if (arguments.isEmpty())
+        return Cli::UsageError(QString::fromLatin1(kHelp).trimmed());
+    const QString command = arguments.takeFirst();
+    if (command == QLatin1String("-h") || command == QLatin1String("--help")) {
+        std::fputs(kHelp, stdout);
+        return Cli::Success;
+    }
+    if (command == QLatin1String("-v") || command == QLatin1String("--version")) {
+        std::printf("tarncps-cli %s (%s)\n", TARN_VERSION, qPrintable(kAppName));
+        return Cli::Success;
+    }
+    if (command == QLatin1String("decode"))
+        return Cli::Decode(arguments);
+    if (command == QLatin1String("encode"))
+        return Cli::Encode(arguments);
+    if (command == QLatin1String("validate"))
+        return Cli::Validate(arguments);
+    return Cli::UsageError(QStringLiteral("unknown command '%1'; see tarncps-cli --help").arg(command));
 }
