@@ -1,6 +1,7 @@
 // Profile figures against the staged installation:
 //   BM_OpenTemplate          read, unscramble, parse, migrate, validate and
 //                            start the rule script for a 16-channel template
+//   BM_StartRuleScript       a script engine with the rule script run
 //   BM_SaveTemplate          the text a save writes (receive copied to
 //                            transmit, sub-region reset, additions taken off)
 //   BM_CliValidate           a whole `tarncps-cli validate` process
@@ -10,6 +11,7 @@
 // read side by side (target: the first at most twice the second).
 
 #include "model/ProfileFile.h"
+#include "model/ScriptHost.h"
 #include "model/RadioDataModel.h"
 #include "settings/AppContext.h"
 #include "settings/TextFile.h"
@@ -72,6 +74,19 @@ void BM_OpenTemplate(benchmark::State &state)
     }
 }
 BENCHMARK(BM_OpenTemplate)->Unit(benchmark::kMillisecond)->Repetitions(10)->ReportAggregatesOnly(true);
+
+void BM_StartRuleScript(benchmark::State &state)
+{
+    Config();
+    for (auto _ : state) {
+        CScriptHost host;
+        if (!host.Initialize()) {
+            state.SkipWithError("the rule script did not start");
+            break;
+        }
+    }
+}
+BENCHMARK(BM_StartRuleScript)->Unit(benchmark::kMillisecond)->Repetitions(10)->ReportAggregatesOnly(true);
 
 void BM_SaveTemplate(benchmark::State &state)
 {

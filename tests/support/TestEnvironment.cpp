@@ -1,4 +1,5 @@
 #include "support/TestEnvironment.h"
+#include "settings/AppContext.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -102,4 +103,22 @@ int CapturingSink::Show(const QString &text, unsigned)
 {
     texts << text;
     return answer;
+}
+
+ProfileTestInstallation::ProfileTestInstallation(const QString &schemaPath)
+    : m_path(CopyInstallation(m_dir.path()))
+{
+    const QString target = m_path + QStringLiteral("/profiletemplate/DataProfile.xsd");
+    QFile::remove(target);
+    QFile::copy(schemaPath, target);
+    m_config.InstallMachineLevel(m_path);
+    CAppContext &context = CAppContext::Instance();
+    context.Reset();
+    context.Settings().LoadAll();
+    context.SetRegionName(context.Settings().GetRegionName());
+}
+
+ProfileTestInstallation::~ProfileTestInstallation()
+{
+    CAppContext::Instance().Reset();
 }

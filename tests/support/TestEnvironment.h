@@ -51,3 +51,23 @@ public:
     QStringList texts;
     int answer = IDOK;
 };
+
+// A private installation copy made the configured installation, whose
+// profile schema is replaced by a test schema, with the setting documents
+// loaded and the region name set in CAppContext as at start-up, so that
+// CRadioDataModel::LoadProfile can load small test profiles. CAppContext is
+// reset when it is made and when it goes. Files of the copy (the rule script,
+// Region.stv) may be replaced afterwards; the schema and the rule script are
+// read when a profile is loaded.
+class ProfileTestInstallation
+{
+public:
+    explicit ProfileTestInstallation(const QString &schemaPath);
+    ~ProfileTestInstallation();
+    const QString &Path() const { return m_path; }
+
+private:
+    ScopedConfig m_config;
+    QTemporaryDir m_dir;
+    QString m_path;
+};
