@@ -155,17 +155,16 @@ bool CRadioDataModel::LoadProfile(const QString &textOrPath, bool isPath)
             ShowMessage(315); // "Some files needed by CPS are not available.\nPlease reinstall CPS."
             return false;
         }
-        // One parse of the schema is compiled for validation (the compiler may
-        // change the document it reads); the other answers declaration lookups.
+        // The compiler only drops comments and blank text from the document
+        // it reads, so the same document answers the declaration lookups.
         XmlParseError schemaError;
-        XmlDocPtr schemaForValidation = Xml::ParseText(schemaText, &schemaError);
-        XmlDocPtr schemaForLookups = Xml::ParseText(schemaText);
-        if (!schemaForValidation || !schemaForLookups)
+        XmlDocPtr schemaDocument = Xml::ParseText(schemaText, &schemaError);
+        if (!schemaDocument)
             throw CTarnCPSException::FromComponent(136, schemaError.reason, QStringLiteral("line %1").arg(schemaError.line),
                                                    schemaPath, "CRadioDataModel::LoadProfile", __LINE__);
         FirstError compileError;
         std::unique_ptr<xmlSchemaParserCtxt, void (*)(xmlSchemaParserCtxt *)> parser(
-            xmlSchemaNewDocParserCtxt(schemaForValidation.get()), xmlSchemaFreeParserCtxt);
+            xmlSchemaNewDocParserCtxt(schemaDocument.get()), xmlSchemaFreeParserCtxt);
         if (!parser)
             TARN_RAISE(134, QStringLiteral("create Msxml2.XMLSchemaCache.4.0 failed"), "CRadioDataModel::LoadProfile");
         xmlSchemaSetParserStructuredErrors(parser.get(), RecordFirstError, &compileError);
@@ -198,7 +197,7 @@ bool CRadioDataModel::LoadProfile(const QString &textOrPath, bool isPath)
                               violation.line, FindPosition(line, violation), line, __LINE__);
         }
 
-        m_context->Schema().SetSchemaDocument(std::move(schemaForLookups));
+        m_context->Schema().SetSchemaDocument(std::move(schemaDocument));
         m_context->SetDocument(std::move(profile));
         m_root = CDataItem(xmlDocGetRootElement(m_context->Document()), m_context);
         return true;
