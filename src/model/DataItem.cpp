@@ -88,10 +88,15 @@ QJSValue CDataItem::Wrap(xmlNode *element, const QString &attribute) const
 QJSValue CDataItem::Call(const QString &function, const QJSValueList &arguments, const char *operation,
                          const QString &failureText) const
 {
+    // A rule that fails half-way must not leave half a change behind: the
+    // profile is put back as it was before the call.
+    CProfileContext::Snapshot before = m_context->TakeSnapshot(m_node ? m_node->doc : nullptr);
     bool ok = false;
     QJSValue result = m_context->Script().InvokeScriptFunction(function, arguments, &ok);
-    if (!ok)
+    if (!ok) {
+        m_context->Restore(before);
         throw CTarnCPSException(131, failureText, FullOperation(operation).toLatin1().constData(), __LINE__);
+    }
     return result;
 }
 

@@ -23,3 +23,36 @@ void CProfileContext::SetDocument(XmlDocPtr document)
         m_documents.push_back(m_document);
     m_document = std::move(document);
 }
+
+CProfileContext::Snapshot CProfileContext::TakeSnapshot(xmlDoc *document) const
+{
+    Snapshot snapshot;
+    if (document) {
+        snapshot.document = document;
+        snapshot.copy = XmlDocPtr(xmlCopyDoc(document, 1), XmlDocDeleter());
+    }
+    return snapshot;
+}
+
+void CProfileContext::Restore(const Snapshot &snapshot)
+{
+    xmlNode *root = snapshot.document ? xmlDocGetRootElement(snapshot.document) : nullptr;
+    xmlNode *saved = snapshot.copy ? xmlDocGetRootElement(snapshot.copy.get()) : nullptr;
+    if (!root || !saved)
+        return;
+    while (xmlNode *child = root->children) {
+        xmlUnlinkNode(child);
+        KeepDetached(child);
+    }
+    xmlFreePropList(root->properties);
+    root->properties = saved->properties ? xmlCopyPropList(root, saved->properties) : nullptr;
+    // The saved elements move over and take the namespace declarations that
+    // are in force under the root, so no declaration is repeated on them.
+    for (xmlNode *child = saved->children; child;) {
+        xmlNode *next = child->next;
+        xmlUnlinkNode(child);
+        xmlDOMWrapAdoptNode(nullptr, snapshot.copy.get(), child, snapshot.document, root, 0);
+        xmlAddChild(root, child);
+        child = next;
+    }
+}

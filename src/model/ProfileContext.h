@@ -32,6 +32,18 @@ public:
     // tree yet; those still unattached when the profile closes are freed then.
     void KeepDetached(xmlNode *node) { m_detached.push_back(node); }
 
+    // A copy of a document's content, to put back when a rule fails.
+    struct Snapshot
+    {
+        xmlDoc *document = nullptr;
+        XmlDocPtr copy;
+    };
+    Snapshot TakeSnapshot(xmlDoc *document) const;
+    // Gives the document's root element the content of the snapshot again.
+    // The elements it held until now are kept (detached), since data items
+    // may still point at them.
+    void Restore(const Snapshot &snapshot);
+
 private:
     // Declared first, destroyed last: the documents outlive the script engine
     // and the nodes its objects point at.

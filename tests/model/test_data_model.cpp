@@ -314,6 +314,43 @@ TEST_F(DataModelTest, SavingCopiesReceiveToTransmitOnlyWhenTheModelCannotUseRepe
     }
 }
 
+TEST_F(DataModelTest, ARuleThatFailsLeavesTheProfileAsItWas)
+{
+    // The channel name hook changes two elements and then throws; the
+    // receive-frequency hook names a function the script does not have.
+    QTemporaryDir dir;
+    const QString installation = CopyInstallation(dir.path());
+    WriteFile(installation + QStringLiteral("/profiletemplate/DataProfile.js"),
+              "Option Explicit\n"
+              "function SetChannelName(channel, attribute, value, a, confirm, b) {\n"
+              "    channel.setAttribute('name', value);\n"
+              "    channel.documentElement.selectSingleNode('dfns:setting').setAttribute('numberChannels', 0);\n"
+              "    channel.parentNode.removeChild(channel);\n"
+              "    throw new Error('half-way');\n"
+              "}\n");
+    config.InstallMachineLevel(installation);
+
+    CRadioDataModel model;
+    ASSERT_TRUE(model.LoadProfile(Fixture("profile_v1_handheld.xml"), false));
+    const QString before = model.ProfileText();
+    CDataItem channels, channel;
+    model.RootItem().GetChildByName(QStringLiteral("channels"), channels);
+    channels.GetChildByIndex(1, channel);
+
+    for (const char *attribute : {"name", "rx_freq_ndx"}) {
+        SCOPED_TRACE(attribute);
+        int a = 0, b = 0;
+        try {
+            channel.SetAttributeValue(QLatin1String(attribute), QStringLiteral("NEW"), a, 0, b);
+            ADD_FAILURE() << "no error";
+        } catch (const CTarnCPSException &e) {
+            EXPECT_EQ(e.MessageId(), 131);
+        }
+        EXPECT_EQ(model.ProfileText(), before);
+    }
+    EXPECT_EQ(sink.texts.size(), 1) << "the thrown error is shown once; a missing function shows nothing";
+}
+
 TEST(ProcessChannelName, EmptyNamesGetUnusedNumberedNames)
 {
     const QString profile = QStringLiteral(
