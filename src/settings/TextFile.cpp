@@ -1,6 +1,7 @@
 #include "settings/TextFile.h"
 #include "settings/TarnCPSException.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QStringDecoder>
 #include <QtEndian>
@@ -20,10 +21,11 @@ bool LooksPlain(const QString &text)
         || text.startsWith(QLatin1String("<?xml"), Qt::CaseInsensitive);
 }
 
-QByteArray ReadBlock(QFile &file, qint64 size, const QString &path)
+QByteArray ReadBlock(QIODevice &file, qint64 size, const QString &path)
 {
     QByteArray block = file.read(size);
-    if (block.isNull() && file.error() != QFileDevice::NoError)
+    auto *fileDevice = qobject_cast<QFileDevice *>(&file);
+    if (fileDevice && fileDevice->error() != QFileDevice::NoError)
         TARN_RAISE(131, QStringLiteral("reading %1 failed: %2").arg(path, file.errorString()), "LoadTextFile");
     return block;
 }
@@ -65,6 +67,22 @@ bool LoadTextFile(const QString &path, QString &text)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
+    ReadText(file, path, text);
+    return true;
+}
+
+QString DecodeText(const QByteArray &bytes)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QString text;
+    ReadText(buffer, QStringLiteral("(memory)"), text);
+    return text;
+}
+
+void ReadText(QIODevice &file, const QString &path, QString &text)
+{
     text.clear();
 
     const QByteArray mark = ReadBlock(file, 2, path);
@@ -91,7 +109,6 @@ bool LoadTextFile(const QString &path, QString &text)
             block = ReadBlock(file, kNarrowBlockBytes, path);
         }
     }
-    return true;
 }
 
 QByteArray ScrambleText(const QString &text)

@@ -11,6 +11,11 @@
 // raises error 131.
 bool LoadTextFile(const QString &path, QString &text);
 
+// The same reading over bytes already in memory, or over any open device.
+QString DecodeText(const QByteArray &bytes);
+class QIODevice;
+void ReadText(QIODevice &device, const QString &name, QString &text);
+
 // The scrambled 16-bit form in which profiles are written: FF FE, then every
 // UTF-16LE unit except 0x009B XORed with 0x009B.
 QByteArray ScrambleText(const QString &text);
