@@ -12,6 +12,8 @@ enum ExitStatus : int { Success = 0, Failed = 1, Usage = 2 };
 int Decode(const QStringList &arguments);
 int Encode(const QStringList &arguments);
 int Validate(const QStringList &arguments);
+int ToImage(const QStringList &arguments);
+int FromImage(const QStringList &arguments);
 
 // Prints to standard error and answers Usage.
 int UsageError(const QString &text);

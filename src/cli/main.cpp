@@ -16,6 +16,13 @@ const char kHelp[] =
     "  decode FILE [-o OUT]      print a profile file's XML text as UTF-8\n"
     "  encode XML -o FILE        write XML text as a profile file (.ra9)\n"
     "  validate FILE             open a profile as the program would and check it\n"
+    "  to-image FILE -o IMAGE [--base IMAGE] [--radio-codeplug-version N]\n"
+    "                            write a profile's codeplug image (2148 bytes) as a\n"
+    "                            write to a radio builds it: over a cleared image or\n"
+    "                            over --base, for a radio of codeplug version N\n"
+    "                            (default: the profile's codeplug_version)\n"
+    "  from-image IMAGE -o FILE  make a profile file from a codeplug image as a\n"
+    "                            read from a radio does\n"
     "\n"
     "Options:\n"
     "  -h, --help                show this help\n"
@@ -53,5 +60,9 @@ int main(int argc, char *argv[])
         return Cli::Encode(arguments);
     if (command == QLatin1String("validate"))
         return Cli::Validate(arguments);
+    if (command == QLatin1String("to-image"))
+        return Cli::ToImage(arguments);
+    if (command == QLatin1String("from-image"))
+        return Cli::FromImage(arguments);
     return Cli::UsageError(QStringLiteral("unknown command '%1'; see tarncps-cli --help").arg(command));
 }

@@ -52,6 +52,12 @@ QString LineOf(const QByteArray &utf8, int line)
 XmlDocPtr ParseText(const QString &text, XmlParseError *error)
 {
     const QByteArray utf8 = text.toUtf8();
+    if (utf8.isEmpty()) {
+        // libxml2 makes no parser for zero bytes; an empty text is simply not a document.
+        if (error)
+            *error = XmlParseError{QStringLiteral("Document is empty"), 1, 1, QString()};
+        return nullptr;
+    }
     std::unique_ptr<xmlParserCtxt, void (*)(xmlParserCtxt *)> ctxt(
         xmlCreateMemoryParserCtxt(utf8.constData(), static_cast<int>(utf8.size())), xmlFreeParserCtxt);
     if (!ctxt) {
