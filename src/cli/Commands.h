@@ -12,6 +12,7 @@ enum ExitStatus : int { Success = 0, Failed = 1, Usage = 2 };
 int Decode(const QStringList &arguments);
 int Encode(const QStringList &arguments);
 int Validate(const QStringList &arguments);
+int Cables(const QStringList &arguments);
 int ToImage(const QStringList &arguments);
 int FromImage(const QStringList &arguments);
 

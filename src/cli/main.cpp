@@ -23,6 +23,8 @@ const char kHelp[] =
     "                            (default: the profile's codeplug_version)\n"
     "  from-image IMAGE -o FILE  make a profile file from a codeplug image as a\n"
     "                            read from a radio does\n"
+    "  cables                    list the USB and virtual cables; the programming\n"
+    "                            cables are marked (exit 1 when there is none)\n"
     "\n"
     "Options:\n"
     "  -h, --help                show this help\n"
@@ -60,6 +62,8 @@ int main(int argc, char *argv[])
         return Cli::Encode(arguments);
     if (command == QLatin1String("validate"))
         return Cli::Validate(arguments);
+    if (command == QLatin1String("cables"))
+        return Cli::Cables(arguments);
     if (command == QLatin1String("to-image"))
         return Cli::ToImage(arguments);
     if (command == QLatin1String("from-image"))
