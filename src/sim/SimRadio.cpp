@@ -1,6 +1,10 @@
 #include "sim/SimRadio.h"
 
+#include "codeplug/VirtualCP.h"
 #include "radio/RadioFrame.h"
+#include "radio/RadioMemoryMap.h"
+
+#include <array>
 
 namespace {
 
@@ -112,6 +116,127 @@ CSimMemory CSimRadio::DefaultMemory()
     WriteModel(memory, kDefaultModel);
     WriteCodeplug(memory, kDefaultCodeplugPhase, kDefaultCodeplugVersion);
     return memory;
+}
+
+namespace {
+
+// Where each firmware keeps the largest code number: the newer ones ("R"
+// with a version above 1 or version 1 from revision 7, "D" from version 7)
+// in limit record byte 18, with byte 5 saying 122 for the programs that only
+// know the old place; the older ones in bits 6-0 of byte 5, byte 18 unused.
+bool KeepsMaxCodeInByte18(quint8 phase, quint8 version, quint8 revision)
+{
+    if (phase == 'R')
+        return version > '1' || (version == '1' && revision >= '7');
+    return phase == 'D' && version >= '7';
+}
+
+quint8 Flag(const VirtualCP &image, VirtualCP::Flag field, int bit)
+{
+    return image.Get(field) ? quint8(1u << bit) : quint8(0);
+}
+
+// The limit record as the radio keeps it.
+QByteArray LimitRecord(const VirtualCP &image)
+{
+    using VC = VirtualCP;
+    QByteArray record(kLimitRecordSize, 0);
+    record[4] = char(image.Get(VC::kMaxChannels) & 0x1F);
+    const quint32 maxCodes = image.Get(VC::kMaxCodes);
+    if (KeepsMaxCodeInByte18(image.Get(VC::kFirmwarePhase), image.Character(VC::kFirmwareVersion),
+                             image.Character(VC::kFirmwareRevision))) {
+        record[5] = char(qMin<quint32>(maxCodes, 122));
+        record[18] = char(qMin<quint32>(maxCodes, 0xFF));
+    } else {
+        record[5] = char(maxCodes & 0x7F);
+    }
+    record[6] = char(image.Get(VC::kMaxValidFreqs));
+    record[7] = char(Flag(image, VC::kProgrammingModeEnabled, 5) | (image.Get(VC::kMaxPresetButtons) & 3) << 3 |
+                     Flag(image, VC::kVoiceChipEnable, 2) | Flag(image, VC::kDisableChannelEnable, 1) |
+                     Flag(image, VC::kTalkaroundScanEnable, 0));
+    record[8] = char(image.Get(VC::kMaxCallTones) & 7);
+    const VC::Flag byte10[] = {VC::kDisableTimeOutTimer,    VC::kModelFlag,           VC::kDisableKeypadBeepFeature,
+                               VC::kDisableRogerBeepFeature, VC::kDisableBusyLedMode,  VC::kEnableReverseBurst,
+                               VC::kDisableVoxFeature,      VC::kDisableIvoxFeature};
+    quint8 features = 0;
+    for (int i = 0; i < 8; ++i)
+        features |= Flag(image, byte10[i], 7 - i);
+    record[10] = char(features);
+    record[11] = char(Flag(image, VC::kDisableScrambleFeature, 7) | Flag(image, VC::kDisableBatterySaveFeature, 6) |
+                      Flag(image, VC::kFactoryResetDisable, 5) | Flag(image, VC::kDisableScanMode, 4) |
+                      Flag(image, VC::kBacklightButtonEnabled, 3) | Flag(image, VC::kPowerCntrlEnabled, 2));
+    record[13] = char(Flag(image, VC::kDisableRepeaterFeature, 7) | Flag(image, VC::kCallFeatureDisable, 6) |
+                      Flag(image, VC::kMonitorFeatureDisable, 5));
+    record[16] = char(Flag(image, VC::kDisableKeypadLockFeature, 3));
+    return record;
+}
+
+// A frequency slot of the image as the radio keeps the record: R in 4 bits,
+// the divider offset in 7, the fraction's high part in 11.
+QByteArray RadioFrequencyRecord(const VirtualCP &image, int slot)
+{
+    using F = VirtualCP::Frequency;
+    const quint32 r = image.Get(slot, F::kReferenceDivider) & 0x0F;
+    const quint32 n = image.Get(slot, F::kDividerOffset) & 0x7F;
+    const quint32 high = image.Get(slot, F::kFractionHigh) & 0x7FF;
+    const quint32 low = image.Get(slot, F::kFractionLow) & 0xFFFF;
+    QByteArray record(kFrequencyRecordSize, 0);
+    record[0] = char(r << 3 | n >> 4);
+    record[1] = char((n & 0x0F) << 4 | (image.Get(slot, F::kPowerLevel) & 3) << 2 |
+                     (image.Get(slot, F::kCompanderLleMode) & 3));
+    record[2] = char((image.Get(slot, F::kBandwidth) & 3) << 6 | (image.Get(slot, F::kByte5) & 7) << 3 | high >> 8);
+    record[3] = char(high & 0xFF);
+    record[4] = char(low >> 8);
+    record[5] = char(low & 0xFF);
+    return record;
+}
+
+} // namespace
+
+CSimMemory CSimRadio::MemoryFromImage(const VirtualCP &image)
+{
+    using VC = VirtualCP;
+    CSimMemory memory = DefaultMemory();
+
+    QByteArray header(kHeaderSize, 0);
+    header.replace(0, VC::kSerial.width, image.Get(VC::kSerial));
+    for (int i = 0; i < VC::kModelCharacterCount; ++i)
+        header[10 + i] = char(image.ModelCharacter(i));
+    for (int i = 0; i < VC::kModelDigitCount; ++i)
+        header[13 + i] = char(image.ModelDigit(i));
+    header[18] = char(image.Get(VC::kCodeplugPhase));
+    header[19] = char(image.Get(VC::kCodeplugVersion));
+    header[20] = char(image.Get(VC::kCodeplugDevVersion));
+    memory.Write(kHeader, header);
+
+    const quint32 synth = image.Get(VC::kSynthBaseIntPart);
+    memory.Write(kSynthBase, QByteArray(1, char(synth >> 8 & 0xFF)) + QByteArray(1, char(synth & 0xFF)));
+    memory.Write(kLimitRecord, LimitRecord(image));
+    memory.Write(kCloneCompatibility, QByteArray(1, char(image.Get(VC::kSerialCloneCompatibility))));
+    memory.Write(kStartEndFrequency, BigEndian32(image.Get(VC::kStartFreq)) + BigEndian32(image.Get(VC::kEndFreq)));
+
+    // The settings block: the radio keeps its records the way the program
+    // packs them for a write, over the radio's own bytes.
+    QByteArray block = memory.Read(kSettingsBlock, kSettingsBlockSize);
+    std::array<quint8, kSettingsBlockSize> bytes{};
+    std::copy(block.begin(), block.end(), bytes.begin());
+    RadioMemoryMap::PackSettingsBlock(image, bytes);
+    memory.Write(kSettingsBlock, QByteArray(reinterpret_cast<const char *>(bytes.data()), kSettingsBlockSize));
+
+    const int frequencies = qMin<int>(image.Get(VC::kMaxValidFreqs), VC::kFrequencyCount);
+    for (int j = 0; j < frequencies; ++j)
+        memory.Write(kFrequencyRecords + quint32(kFrequencyRecordSize * j), RadioFrequencyRecord(image, j));
+    return memory;
+}
+
+void CSimRadio::LoadImage(const VirtualCP &image)
+{
+    m_memory = MemoryFromImage(image);
+    const QByteArray firmware = QByteArray(1, char(image.Get(VirtualCP::kFirmwarePhase))) +
+                                char(image.Character(VirtualCP::kFirmwareVersion)) +
+                                char(image.Character(VirtualCP::kFirmwareRevision));
+    if (!firmware.contains('\0'))
+        m_firmware = firmware;
 }
 
 bool CSimRadio::SetFirmware(const QByteArray &characters)

@@ -36,6 +36,8 @@
 
 #include "sim/SimMemory.h"
 
+class VirtualCP;
+
 #include <QByteArray>
 #include <QString>
 
@@ -115,6 +117,19 @@ public:
     const CSimMemory &Memory() const { return m_memory; }
     // The built-in radio's memory.
     static CSimMemory DefaultMemory();
+
+    // A radio that holds the configuration of a codeplug image: the built-in
+    // radio's memory with every region the image describes laid over it as
+    // the radio keeps it (header, synthesiser base, limit record in the
+    // layout of the image's firmware, clone byte, settings and channel
+    // records with the code words, frequency records, start and end
+    // frequency). What the image does not describe (the rest of the settings
+    // block, the compander marker, the fixed table) stays the built-in
+    // radio's.
+    static CSimMemory MemoryFromImage(const VirtualCP &image);
+    // Takes MemoryFromImage and the image's firmware characters (when the
+    // image has them; else the firmware stays as it is).
+    void LoadImage(const VirtualCP &image);
 
     // Three characters.
     bool SetFirmware(const QByteArray &characters);

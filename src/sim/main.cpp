@@ -1,6 +1,14 @@
 // tarncps-radiosim: a radio on a virtual programming cable, for trying the
 // program and its command-line tool without a radio, and for the tests.
 
+#include "codeplug/RadioIdentity.h"
+#include "codeplug/VirtualCP.h"
+#include "model/DataItem.h"
+#include "model/ProfileImage.h"
+#include "model/RadioDataModel.h"
+#include "settings/Installation.h"
+#include "settings/TarnCPSException.h"
+#include "settings/TextFile.h"
 #include "sim/RadioSimulator.h"
 
 #include <QCommandLineParser>
@@ -33,8 +41,13 @@ const char kHelp[] =
     "  --description TEXT       the cable's description (default \"QX CPS Cable\")\n"
     "  --pace                   send every byte at 16406 bit/s, 10 bits a byte\n"
     "\n"
-    "Radio (over the built-in 16-channel radio ZRD41610, or over --memory):\n"
+    "Radio (the built-in 16-channel radio ZRD41610, or one of --memory, --image\n"
+    "and --profile; the options after them change that radio):\n"
     "  --memory FILE            the radio's memory from a memory file\n"
+    "  --image FILE             a radio holding this codeplug image (2148 bytes),\n"
+    "                           its firmware characters included\n"
+    "  --profile FILE           a radio holding this profile (.ra9), converted\n"
+    "                           with the installation the configuration names\n"
     "  --save-memory FILE       write the radio's memory to FILE at the end\n"
     "  --model MODEL            three characters and five digits, e.g. ZRD41610\n"
     "                           (radio header 0x10E22-0x10E29)\n"
@@ -86,6 +99,55 @@ std::optional<QByteArray> ParseHex(QString text)
     return QByteArray::fromHex(text.toLatin1());
 }
 
+// The image of a file of exactly VirtualCP::kSize bytes.
+std::optional<VirtualCP> ReadImageFile(const QString &path, QString *error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = file.errorString();
+        return std::nullopt;
+    }
+    VirtualCP image;
+    if (!image.Load(file.read(VirtualCP::kSize + 1))) {
+        *error = QStringLiteral("not a codeplug image of %1 bytes").arg(VirtualCP::kSize);
+        return std::nullopt;
+    }
+    return image;
+}
+
+// The image a write of the profile would send to a radio of the profile's
+// own codeplug version.
+std::optional<VirtualCP> ImageFromProfile(const QString &path, QString *error)
+{
+    UseConfiguredLanguage();
+    if (!LoadInstallation()) {
+        *error = QStringLiteral("the installation cannot be loaded");
+        return std::nullopt;
+    }
+    QString text;
+    if (!LoadTextFile(path, text)) {
+        *error = QStringLiteral("cannot be opened");
+        return std::nullopt;
+    }
+    try {
+        CRadioDataModel model;
+        if (!model.LoadProfile(text, false)) {
+            *error = QStringLiteral("not a profile this installation loads");
+            return std::nullopt;
+        }
+        CDataItem factory;
+        model.RootItem().GetChildByName(QStringLiteral("factory_setting"), factory);
+        CRadioIdentity radio;
+        radio.codeplugVersion = quint8(factory.GetAttributeValue(QStringLiteral("codeplug_version")).toUInt());
+        VirtualCP image;
+        GetVirtualCPData(model, image, radio);
+        return image;
+    } catch (const CTarnCPSException &e) {
+        *error = e.Trace().trimmed();
+        return std::nullopt;
+    }
+}
+
 std::optional<int> ParseNumber(const QString &text, int low, int high)
 {
     bool ok = false;
@@ -126,6 +188,8 @@ int main(int argc, char *argv[])
     const QCommandLineOption descriptionOption = value("description", "TEXT");
     const QCommandLineOption pace = flag({QStringLiteral("pace")});
     const QCommandLineOption memoryOption = value("memory", "FILE");
+    const QCommandLineOption imageOption = value("image", "FILE");
+    const QCommandLineOption profileOption = value("profile", "FILE");
     const QCommandLineOption saveMemory = value("save-memory", "FILE");
     const QCommandLineOption model = value("model", "MODEL");
     const QCommandLineOption firmware = value("firmware", "CCC");
@@ -159,6 +223,16 @@ int main(int argc, char *argv[])
     QString failure;
 
     // The radio.
+    if (int(parser.isSet(memoryOption)) + int(parser.isSet(imageOption)) + int(parser.isSet(profileOption)) > 1)
+        return Usage(QStringLiteral("give at most one of --memory, --image and --profile"));
+    if (parser.isSet(imageOption) || parser.isSet(profileOption)) {
+        const bool fromImage = parser.isSet(imageOption);
+        const QString path = parser.value(fromImage ? imageOption : profileOption);
+        const std::optional<VirtualCP> image = fromImage ? ReadImageFile(path, &failure) : ImageFromProfile(path, &failure);
+        if (!image)
+            return Usage(QStringLiteral("cannot load '%1': %2").arg(path, failure));
+        simulator.WithRadio([&image](CSimRadio &radio) { radio.LoadImage(*image); });
+    }
     if (parser.isSet(memoryOption)) {
         CSimMemory memory;
         if (!memory.LoadFile(parser.value(memoryOption), &failure))
