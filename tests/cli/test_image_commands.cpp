@@ -7,6 +7,7 @@
 #include "model/ProfileImage.h"
 #include "model/RadioDataModel.h"
 #include "settings/AppContext.h"
+#include "settings/Installation.h"
 #include "settings/StringTable.h"
 #include "settings/TextFile.h"
 #include "support/TestEnvironment.h"
@@ -63,10 +64,8 @@ protected:
     void SetUp() override
     {
         config.InstallMachineLevel(StagedInstallation());
-        CAppContext &app = CAppContext::Instance();
-        app.Reset();
-        ASSERT_TRUE(app.Settings().LoadAll());
-        app.SetRegionName(app.Settings().GetRegionName());
+        CAppContext::Instance().Reset();
+        ASSERT_TRUE(LoadInstallation());
     }
     void TearDown() override { CAppContext::Instance().Reset(); }
 

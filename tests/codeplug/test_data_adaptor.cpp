@@ -10,6 +10,7 @@
 #include "model/ProfileImage.h"
 #include "model/RadioDataModel.h"
 #include "settings/AppContext.h"
+#include "settings/Installation.h"
 #include "settings/StringTable.h"
 #include "settings/TarnCPSException.h"
 #include "settings/TextFile.h"
@@ -81,21 +82,6 @@ QString Fixture()
 {
     QString text;
     EXPECT_TRUE(LoadTextFile(QStringLiteral(TARN_TESTDATA_DIR "/profile_three_channels.xml"), text));
-    return text;
-}
-
-// The text with the value of the n-th attribute `name` replaced (the value
-// is put in as given, so it may carry entities).
-QString WithAttribute(QString text, const QString &name, const QString &value, int occurrence = 0)
-{
-    const QRegularExpression attribute(QStringLiteral("\\s%1=\"[^\"]*\"").arg(name));
-    QRegularExpressionMatchIterator it = attribute.globalMatch(text);
-    for (int i = 0; it.hasNext(); ++i) {
-        const QRegularExpressionMatch match = it.next();
-        if (i == occurrence)
-            return text.replace(match.capturedStart(), match.capturedLength(), QStringLiteral(" %1=\"%2\"").arg(name, value));
-    }
-    ADD_FAILURE() << "no attribute " << name.toStdString();
     return text;
 }
 
@@ -693,10 +679,8 @@ protected:
     void SetUp() override
     {
         config.InstallMachineLevel(StagedInstallation());
-        CAppContext &app = CAppContext::Instance();
-        app.Reset();
-        ASSERT_TRUE(app.Settings().LoadAll());
-        app.SetRegionName(app.Settings().GetRegionName());
+        CAppContext::Instance().Reset();
+        ASSERT_TRUE(LoadInstallation());
     }
     void TearDown() override { CAppContext::Instance().Reset(); }
 

@@ -5,6 +5,7 @@
 #include "model/ProfileFile.h"
 #include "model/RadioDataModel.h"
 #include "settings/AppContext.h"
+#include "settings/Installation.h"
 #include "settings/StringTable.h"
 #include "settings/TarnCPSException.h"
 #include "settings/TextFile.h"
@@ -27,10 +28,8 @@ protected:
     void SetUp() override
     {
         config.InstallMachineLevel(StagedInstallation());
-        CAppContext &app = CAppContext::Instance();
-        app.Reset();
-        ASSERT_TRUE(app.Settings().LoadAll());
-        app.SetRegionName(app.Settings().GetRegionName());
+        CAppContext::Instance().Reset();
+        ASSERT_TRUE(LoadInstallation());
     }
     void TearDown() override { CAppContext::Instance().Reset(); }
 

@@ -16,6 +16,7 @@
 #include "radio/TransferDialogs.h"
 #include "radio/TransferMessage.h"
 #include "settings/AppContext.h"
+#include "settings/Installation.h"
 #include "settings/SettingDocuments.h"
 #include "settings/TextFile.h"
 #include "support/SimulatedRadio.h"
@@ -465,10 +466,8 @@ protected:
     void SetUp() override
     {
         m_config.InstallMachineLevel(StagedInstallation());
-        CAppContext &app = CAppContext::Instance();
-        app.Reset();
-        ASSERT_TRUE(app.Settings().LoadAll());
-        app.SetRegionName(app.Settings().GetRegionName());
+        CAppContext::Instance().Reset();
+        ASSERT_TRUE(LoadInstallation());
         RadioSessionTest::SetUp();
     }
     void TearDown() override

@@ -11,6 +11,7 @@
 #include "model/RadioDataModel.h"
 #include "radio/TransferChecks.h"
 #include "settings/AppContext.h"
+#include "settings/Installation.h"
 #include "settings/TextFile.h"
 #include "support/TestEnvironment.h"
 
@@ -165,20 +166,6 @@ QString TemplateText(const QString &model)
     return text;
 }
 
-// The text with the value of the n-th attribute `name` replaced.
-QString WithAttribute(QString text, const QString &name, const QString &value, int occurrence = 0)
-{
-    const QRegularExpression attribute(QStringLiteral("\\s%1=\"[^\"]*\"").arg(name));
-    QRegularExpressionMatchIterator it = attribute.globalMatch(text);
-    for (int i = 0; it.hasNext(); ++i) {
-        const QRegularExpressionMatch match = it.next();
-        if (i == occurrence)
-            return text.replace(match.capturedStart(), match.capturedLength(), QStringLiteral(" %1=\"%2\"").arg(name, value));
-    }
-    ADD_FAILURE() << "no attribute " << name.toStdString() << " #" << occurrence;
-    return text;
-}
-
 std::unique_ptr<CRadioDataModel> Load(const QString &text)
 {
     auto model = std::make_unique<CRadioDataModel>();
@@ -199,11 +186,8 @@ protected:
     void SetUp() override
     {
         config.InstallMachineLevel(StagedInstallation());
-        CAppContext &app = CAppContext::Instance();
-        app.Reset();
-        ASSERT_TRUE(app.Settings().LoadAll());
-        app.SetRegionName(app.Settings().GetRegionName());
-        ASSERT_TRUE(app.Settings().LoadModelRegions(app.RegionCodes()));
+        CAppContext::Instance().Reset();
+        ASSERT_TRUE(LoadInstallation());
     }
     void TearDown() override { CAppContext::Instance().Reset(); }
 

@@ -5,7 +5,9 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSettings>
+#include <gtest/gtest.h>
 
 ScopedConfig::ScopedConfig()
     : m_oldDirs(qgetenv("XDG_CONFIG_DIRS"))
@@ -121,4 +123,17 @@ ProfileTestInstallation::ProfileTestInstallation(const QString &schemaPath)
 ProfileTestInstallation::~ProfileTestInstallation()
 {
     CAppContext::Instance().Reset();
+}
+
+QString WithAttribute(QString text, const QString &name, const QString &value, int occurrence)
+{
+    const QRegularExpression attribute(QStringLiteral("\\s%1=\"[^\"]*\"").arg(name));
+    QRegularExpressionMatchIterator it = attribute.globalMatch(text);
+    for (int i = 0; it.hasNext(); ++i) {
+        const QRegularExpressionMatch match = it.next();
+        if (i == occurrence)
+            return text.replace(match.capturedStart(), match.capturedLength(), QStringLiteral(" %1=\"%2\"").arg(name, value));
+    }
+    ADD_FAILURE() << "no attribute " << name.toStdString() << " #" << occurrence;
+    return text;
 }

@@ -40,6 +40,11 @@ QString CopyInstallation(const QString &dir);
 // Writes bytes to a file, creating folders; returns the path.
 QString WriteFile(const QString &path, const QByteArray &bytes);
 
+// A profile text with the value of the n-th attribute `name` replaced (the
+// value is put in as given, so it may carry entities); a test failure when
+// there is no such attribute.
+QString WithAttribute(QString text, const QString &name, const QString &value, int occurrence = 0);
+
 // Records every message instead of showing it; answers with `answer`.
 class CapturingSink : public MessageSink
 {
