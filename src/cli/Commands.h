@@ -15,6 +15,10 @@ int Validate(const QStringList &arguments);
 int Cables(const QStringList &arguments);
 int ToImage(const QStringList &arguments);
 int FromImage(const QStringList &arguments);
+int Identify(const QStringList &arguments);
+int Read(const QStringList &arguments);
+int Write(const QStringList &arguments);
+int Reset(const QStringList &arguments);
 
 // Prints to standard error and answers Usage.
 int UsageError(const QString &text);

@@ -25,10 +25,28 @@ const char kHelp[] =
     "                            read from a radio does\n"
     "  cables                    list the USB and virtual cables; the programming\n"
     "                            cables are marked (exit 1 when there is none)\n"
+    "  identify                  print the identity record of the radio on the cable\n"
+    "  read -o FILE [--image IMAGE] [--password PWD]\n"
+    "                            read the radio into a new profile file (written\n"
+    "                            only when the whole read succeeded); --image also\n"
+    "                            writes the codeplug image read\n"
+    "  write FILE [--password PWD] [--yes]\n"
+    "                            write a profile into the radio after the transfer\n"
+    "                            checks; --yes answers Yes to the question before a\n"
+    "                            higher-tier profile goes into a lower-tier radio\n"
+    "                            (without it the answer is No and nothing is written)\n"
+    "  reset                     reset the radio (it restarts for 2 s)\n"
     "\n"
     "Options:\n"
     "  -h, --help                show this help\n"
     "  -v, --version             show the version\n"
+    "\n"
+    "Options of identify, read, write and reset:\n"
+    "  --trace FILE              write every frame sent and received (hex, times)\n"
+    "  --wait SECONDS            while another copy of the program uses the cable,\n"
+    "                            wait at most this long for it (default 30), then\n"
+    "                            give up with exit status 1\n"
+    "Progress and messages go to standard error. --password is tried once.\n"
     "\n"
     "Exit status: 0 success, 1 refused or failed, 2 wrong usage.\n"
     "The installation is found through the machine configuration\n"
@@ -68,5 +86,13 @@ int main(int argc, char *argv[])
         return Cli::ToImage(arguments);
     if (command == QLatin1String("from-image"))
         return Cli::FromImage(arguments);
+    if (command == QLatin1String("identify"))
+        return Cli::Identify(arguments);
+    if (command == QLatin1String("read"))
+        return Cli::Read(arguments);
+    if (command == QLatin1String("write"))
+        return Cli::Write(arguments);
+    if (command == QLatin1String("reset"))
+        return Cli::Reset(arguments);
     return Cli::UsageError(QStringLiteral("unknown command '%1'; see tarncps-cli --help").arg(command));
 }
