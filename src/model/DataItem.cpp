@@ -245,6 +245,8 @@ int CDataItem::SetFreqAttributeValue(const QVariant &v1, const QVariant &v2, con
 
 void CDataItem::CopyReceiveToTransmit()
 {
+    if (!m_node)
+        TARN_RAISE(131, QStringLiteral("the item holds no element"), "CDataItem::CopyReceiveToTransmit");
     static const std::pair<const char *, const char *> kPairs[] = {
         {"rx_code", "tx_code"}, {"rx_freq_ndx", "tx_freq_ndx"}, {"rx_bw", "tx_bw"}};
     for (xmlNode *channel : Xml::Select(m_node->doc, QStringLiteral("//dfns:channels/*"))) {
@@ -256,6 +258,8 @@ void CDataItem::CopyReceiveToTransmit()
 
 void CDataItem::ResetSubRegion()
 {
+    if (!m_node)
+        TARN_RAISE(131, QStringLiteral("the item holds no element"), "CDataItem::ResetSubRegion");
     xmlNode *factory = Xml::SelectSingle(m_node->doc, QStringLiteral("//dfns:factory_setting"));
     if (!factory)
         throw CTarnCPSException::FromComponent(131, QStringLiteral("no element matches"),
