@@ -22,26 +22,6 @@ namespace Cli {
 
 namespace {
 
-void PrintError(const QString &text)
-{
-    std::fprintf(stderr, "%s\n", qPrintable(text));
-}
-
-// Parses one command's options; exactly one file argument.
-bool ParseArguments(QCommandLineParser &parser, const QString &command, const QStringList &arguments)
-{
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    if (!parser.parse(QStringList{command} + arguments)) {
-        UsageError(parser.errorText());
-        return false;
-    }
-    if (parser.positionalArguments().size() != 1) {
-        UsageError(QStringLiteral("%1: expected 1 file argument(s); see tarncps-cli --help").arg(command));
-        return false;
-    }
-    return true;
-}
-
 // The image in a file of exactly VirtualCP::kSize bytes; nothing (with the
 // reason printed) for any other file.
 std::optional<VirtualCP> ReadImage(const QString &path)
@@ -98,7 +78,7 @@ int ToImage(const QStringList &arguments)
                                           QStringLiteral("Codeplug version of the radio (default: the profile's)."),
                                           QStringLiteral("N"));
     parser.addOptions({output, base, radioVersion});
-    if (!ParseArguments(parser, QStringLiteral("to-image"), arguments))
+    if (!ParseArguments(parser, QStringLiteral("to-image"), arguments, 1))
         return Usage;
     if (!parser.isSet(output))
         return UsageError(QStringLiteral("to-image: -o IMAGE is required"));
@@ -119,18 +99,11 @@ int ToImage(const QStringList &arguments)
         image = *read;
     }
 
-    UseConfiguredLanguage();
-    if (!LoadInstallation())
-        return Failed;
     // Opened as the program opens a file: the compatibility check first, then
     // the profile loaded from the file's text.
     const QString path = parser.positionalArguments().front();
-    QString trace;
-    if (!CheckProfileCompatibility(path, &trace)) {
-        if (!trace.isEmpty())
-            PrintError(trace.trimmed());
+    if (!LoadLanguageAndInstallation() || !CheckBeforeOpening(path))
         return Failed;
-    }
     QString text;
     if (!LoadTextFile(path, text)) {
         PrintError(QStringLiteral("%1: cannot be opened").arg(path));
@@ -161,7 +134,7 @@ int FromImage(const QStringList &arguments)
     const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
                                     QStringLiteral("The profile file to write."), QStringLiteral("FILE"));
     parser.addOption(output);
-    if (!ParseArguments(parser, QStringLiteral("from-image"), arguments))
+    if (!ParseArguments(parser, QStringLiteral("from-image"), arguments, 1))
         return Usage;
     if (!parser.isSet(output))
         return UsageError(QStringLiteral("from-image: -o FILE is required"));
@@ -169,8 +142,7 @@ int FromImage(const QStringList &arguments)
     if (!image)
         return Failed;
 
-    UseConfiguredLanguage();
-    if (!LoadInstallation())
+    if (!LoadLanguageAndInstallation())
         return Failed;
     QString text;
     try {

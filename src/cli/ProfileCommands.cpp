@@ -11,29 +11,40 @@
 
 namespace Cli {
 
-namespace {
+void PrintError(const QString &text)
+{
+    std::fprintf(stderr, "%s\n", qPrintable(text));
+}
 
-// Parses one command's options; positional arguments must number exactly `count`.
-bool ParseArguments(QCommandLineParser &parser, const QString &command, const QStringList &arguments, int count)
+bool ParseArguments(QCommandLineParser &parser, const QString &command, const QStringList &arguments, int files)
 {
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     if (!parser.parse(QStringList{command} + arguments)) {
         UsageError(parser.errorText());
         return false;
     }
-    if (parser.positionalArguments().size() != count) {
-        UsageError(QStringLiteral("%1: expected %2 file argument(s); see tarncps-cli --help").arg(command).arg(count));
+    if (parser.positionalArguments().size() != files) {
+        UsageError(QStringLiteral("%1: expected %2 file argument(s); see tarncps-cli --help").arg(command).arg(files));
         return false;
     }
     return true;
 }
 
-void PrintError(const QString &text)
+bool LoadLanguageAndInstallation()
 {
-    std::fprintf(stderr, "%s\n", qPrintable(text));
+    UseConfiguredLanguage();
+    return LoadInstallation();
 }
 
-} // namespace
+bool CheckBeforeOpening(const QString &path)
+{
+    QString trace;
+    if (CheckProfileCompatibility(path, &trace))
+        return true;
+    if (!trace.isEmpty())
+        PrintError(trace.trimmed());
+    return false;
+}
 
 int UsageError(const QString &text)
 {
@@ -97,16 +108,8 @@ int Validate(const QStringList &arguments)
     QCommandLineParser parser;
     if (!ParseArguments(parser, QStringLiteral("validate"), arguments, 1))
         return Usage;
-    UseConfiguredLanguage();
-    if (!LoadInstallation())
+    if (!LoadLanguageAndInstallation() || !CheckBeforeOpening(parser.positionalArguments().front()))
         return Failed;
-    // The message itself goes out through the message sink; the detail follows.
-    QString trace;
-    if (!CheckProfileCompatibility(parser.positionalArguments().front(), &trace)) {
-        if (!trace.isEmpty())
-            PrintError(trace.trimmed());
-        return Failed;
-    }
     std::puts("valid");
     return Success;
 }

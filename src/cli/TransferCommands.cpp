@@ -53,11 +53,6 @@ constexpr int kFrequenciesOutOfLimits = 511;
 
 constexpr int kDefaultWaitSeconds = 30;
 
-void PrintError(const QString &text)
-{
-    std::fprintf(stderr, "%s\n", qPrintable(text));
-}
-
 // The options every radio command takes.
 struct CommonOptions
 {
@@ -68,20 +63,14 @@ struct CommonOptions
                             QStringLiteral("SECONDS")};
 };
 
-// Parses a command's options; `files` positional arguments exactly.
-bool ParseArguments(QCommandLineParser &parser, const CommonOptions &common, const QString &command,
-                    const QStringList &arguments, int files)
+// Parses a radio command's options, the common ones included; `files`
+// positional arguments exactly.
+bool ParseRadioArguments(QCommandLineParser &parser, const CommonOptions &common, const QString &command,
+                         const QStringList &arguments, int files)
 {
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addOptions({common.trace, common.wait});
-    if (!parser.parse(QStringList{command} + arguments)) {
-        UsageError(parser.errorText());
+    if (!ParseArguments(parser, command, arguments, files))
         return false;
-    }
-    if (parser.positionalArguments().size() != files) {
-        UsageError(QStringLiteral("%1: expected %2 file argument(s); see tarncps-cli --help").arg(command).arg(files));
-        return false;
-    }
     if (parser.isSet(common.wait)) {
         bool ok = false;
         const int seconds = parser.value(common.wait).toInt(&ok);
@@ -342,7 +331,7 @@ int Identify(const QStringList &arguments)
 {
     QCommandLineParser parser;
     const CommonOptions common;
-    if (!ParseArguments(parser, common, QStringLiteral("identify"), arguments, 0))
+    if (!ParseRadioArguments(parser, common, QStringLiteral("identify"), arguments, 0))
         return Usage;
     UseConfiguredLanguage();
     const std::unique_ptr<CRadioRun> run = MakeRun(parser, common);
@@ -366,13 +355,12 @@ int Read(const QStringList &arguments)
     const QCommandLineOption password(QStringLiteral("password"), QStringLiteral("The radio's password."),
                                       QStringLiteral("PWD"));
     parser.addOptions({output, imageOption, password});
-    if (!ParseArguments(parser, common, QStringLiteral("read"), arguments, 0))
+    if (!ParseRadioArguments(parser, common, QStringLiteral("read"), arguments, 0))
         return Usage;
     if (!parser.isSet(output))
         return UsageError(QStringLiteral("read: -o FILE is required"));
 
-    UseConfiguredLanguage();
-    if (!LoadInstallation())
+    if (!LoadLanguageAndInstallation())
         return Failed;
     const std::unique_ptr<CRadioRun> run = MakeRun(parser, common);
     if (!run)
@@ -430,21 +418,14 @@ int Write(const QStringList &arguments)
                                       QStringLiteral("PWD"));
     const QCommandLineOption yes(QStringLiteral("yes"), QStringLiteral("Answer Yes to the tier question."));
     parser.addOptions({password, yes});
-    if (!ParseArguments(parser, common, QStringLiteral("write"), arguments, 1))
+    if (!ParseRadioArguments(parser, common, QStringLiteral("write"), arguments, 1))
         return Usage;
 
-    UseConfiguredLanguage();
-    if (!LoadInstallation())
-        return Failed;
     // Opened as the program opens a document: the compatibility check, then
     // the profile loaded from the file.
     const QString path = parser.positionalArguments().front();
-    QString trace;
-    if (!CheckProfileCompatibility(path, &trace)) {
-        if (!trace.isEmpty())
-            PrintError(trace.trimmed());
+    if (!LoadLanguageAndInstallation() || !CheckBeforeOpening(path))
         return Failed;
-    }
     CRadioDataModel model;
     try {
         if (!model.LoadProfile(path, true))
@@ -483,7 +464,7 @@ int Reset(const QStringList &arguments)
 {
     QCommandLineParser parser;
     const CommonOptions common;
-    if (!ParseArguments(parser, common, QStringLiteral("reset"), arguments, 0))
+    if (!ParseRadioArguments(parser, common, QStringLiteral("reset"), arguments, 0))
         return Usage;
     UseConfiguredLanguage();
     const std::unique_ptr<CRadioRun> run = MakeRun(parser, common);
