@@ -34,19 +34,6 @@ constexpr quint32 kNumberChannelsByte = kSettingsBlock + 6;
 
 const char kCommunicationError[] = "Error: Communication Error.";
 
-std::set<quint32> Changed(const CSimMemory &before, const CSimMemory &after)
-{
-    std::set<quint32> addresses;
-    for (const CSimMemory *memory : {&before, &after})
-        for (const CSimMemory::Region &region : memory->Regions())
-            for (int k = 0; k < region.bytes.size(); ++k) {
-                const quint32 address = region.address + quint32(k);
-                if (before.At(address) != after.At(address) || before.IsWritten(address) != after.IsWritten(address))
-                    addresses.insert(address);
-            }
-    return addresses;
-}
-
 class TransferCommandsTest : public SimulatedRadioTest
 {
 protected:

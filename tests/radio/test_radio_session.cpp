@@ -93,20 +93,6 @@ QByteArray Bytes(std::span<const quint8> bytes)
     return QByteArray(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()));
 }
 
-// The addresses whose bytes differ between two memories.
-std::set<quint32> Changed(const CSimMemory &before, const CSimMemory &after)
-{
-    std::set<quint32> addresses;
-    for (const CSimMemory *memory : {&before, &after})
-        for (const CSimMemory::Region &region : memory->Regions())
-            for (int k = 0; k < region.bytes.size(); ++k) {
-                const quint32 address = region.address + quint32(k);
-                if (before.At(address) != after.At(address) || before.IsWritten(address) != after.IsWritten(address))
-                    addresses.insert(address);
-            }
-    return addresses;
-}
-
 std::set<quint32> Range(quint32 address, int length)
 {
     std::set<quint32> addresses;

@@ -10,6 +10,7 @@
 #include "support/TestEnvironment.h"
 
 #include <QTemporaryDir>
+#include <set>
 
 #include <gtest/gtest.h>
 
@@ -79,3 +80,17 @@ private:
     QTemporaryDir m_folder;
     QByteArray m_oldFolder;
 };
+
+// The addresses whose bytes differ between two memories (written or not).
+inline std::set<quint32> Changed(const CSimMemory &before, const CSimMemory &after)
+{
+    std::set<quint32> addresses;
+    for (const CSimMemory *memory : {&before, &after})
+        for (const CSimMemory::Region &region : memory->Regions())
+            for (int k = 0; k < region.bytes.size(); ++k) {
+                const quint32 address = region.address + quint32(k);
+                if (before.At(address) != after.At(address) || before.IsWritten(address) != after.IsWritten(address))
+                    addresses.insert(address);
+            }
+    return addresses;
+}
