@@ -2,6 +2,7 @@
 
 #include "settings/StringTable.h"
 #include "settings/TextFile.h"
+#include "support/CliRunner.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
@@ -13,30 +14,12 @@
 
 namespace {
 
-struct CliRun
-{
-    int status = -1;
-    QString out;
-    QString err;
-};
-
 class CliTest : public ::testing::Test
 {
 protected:
     void SetUp() override { config.InstallMachineLevel(StagedInstallation()); }
 
-    CliRun Cli(const QStringList &arguments)
-    {
-        QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_CONFIG_DIRS"), qEnvironmentVariable("XDG_CONFIG_DIRS"));
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), qEnvironmentVariable("XDG_CONFIG_HOME"));
-        process.setProcessEnvironment(environment);
-        process.start(QStringLiteral(TARN_CLI_PATH), arguments);
-        EXPECT_TRUE(process.waitForFinished(30000));
-        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-                QString::fromUtf8(process.readAllStandardError())};
-    }
+    static CliRun Cli(const QStringList &arguments) { return RunCli(arguments); }
 
     QString Template() const
     {
